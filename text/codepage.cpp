@@ -1,0 +1,3 @@
+#include "text/codepage.h"
+
+// Placeholder until the ICU-backed conversions land.
