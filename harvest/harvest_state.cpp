@@ -1,0 +1,20 @@
+#include "harvest/harvest_state.h"
+
+namespace velmora::harvest {
+
+HarvestState& harvest_state() {
+  static HarvestState state;
+  return state;
+}
+
+void init_harvest_state(HarvestState& state) { state.share_ids = text::TextList("share ids"); }
+
+void release_harvest_state(HarvestState& state) {
+  state.user_key = text::Text();
+  state.share_ids = text::TextList("share ids");
+}
+
+void init_harvest_state() { init_harvest_state(harvest_state()); }
+void release_harvest_state() { release_harvest_state(harvest_state()); }
+
+}  // namespace velmora::harvest
