@@ -30,22 +30,25 @@ class HarvestStop : public std::runtime_error {
  public:
   enum class Phase { listing, analysis };
   enum class Missing {
-    user_key,         // the address holds no "uk=" or nothing after it
-    share_list,       // the share-home page could not be read or lists no share
-    share_id,         // a piece of the share-home page is empty
-    file_name,        // a link page without a file name
-    link,             // a link page without a download link
+    user_key,    // the address holds no "uk=" or nothing after it
+    share_list,  // the share-home page could not be read or lists no share
+    share_id,    // a piece of the share-home page is empty
+    file_name,   // a link page without a file name
+    link,        // a link page without a download link
   };
 
+  // detail says in English what was missing, for what(); user_detail says it in Chinese (GBK)
+  // for user_message(), which falls back to a general sentence when it is empty.
   HarvestStop(Phase phase, Missing missing, std::int32_t share_number, std::string share_id,
-              std::string detail);
+              std::string detail, text::Text user_detail = {});
 
   Phase phase() const noexcept { return phase_; }
   Missing missing() const noexcept { return missing_; }
   // Which share (from 1, in this run) and its id, where the stop concerns one; else 0 and "".
   std::int32_t share_number() const noexcept { return share_number_; }
   const std::string& share_id() const noexcept { return share_id_; }
-  // What was missing, in plain Chinese for the user, as GBK bytes.
+  // What was missing, in plain Chinese for the user, as GBK bytes: the phase, the share and the
+  // piece, and that what was listed before the stop stays.
   text::Text user_message() const;
 
  private:
@@ -53,6 +56,7 @@ class HarvestStop : public std::runtime_error {
   Missing missing_;
   std::int32_t share_number_;
   std::string share_id_;
+  text::Text user_detail_;
 };
 
 class Harvest {
@@ -64,7 +68,8 @@ class Harvest {
   void extract_addresses();
   // Reads the share-home page and appends its share ids. Throws HarvestStop.
   void list_shares();
-  // Reads the link page of every id the last listing appended. Throws HarvestStop.
+  // Reads the link page of every id the latest listing appended, with the key it stored (the ids
+  // of earlier runs belong to the keys of those runs). Throws HarvestStop.
   void analyse_shares();
 
  private:
@@ -72,7 +77,6 @@ class Harvest {
   HarvestView& view_;
   PageFetchers fetchers_;
   std::string host_;
-  std::int32_t first_id_of_run_ = 1;  // member number of the first id the last listing appended
 };
 
 }  // namespace velmora::harvest
