@@ -118,14 +118,19 @@ class RecordingView : public harvest::HarvestView {
   std::int32_t maximum_ = 100, position_ = 0;
 };
 
-TEST(SampleService, HarvestListsEverySampleFileWithALinkThatDownloadsIt) {
+// Once over plain sockets, once through the program's own page fetchers.
+class SampleHarvest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SampleHarvest, ListsEverySampleFileWithALinkThatDownloadsIt) {
   SampleService service = start_sample_service();
   for (const SampleUser& user : service.catalogue()) {
     if (user.shares.empty()) continue;
     SCOPED_TRACE(user.user_key);
     harvest::HarvestState state;
     RecordingView view(service.home_address(user.user_key));
-    harvest::Harvest(state, view, fetchers(), service.host()).extract_addresses();
+    harvest::Harvest(state, view, GetParam() ? harvest::PageFetchers::network() : fetchers(),
+                     service.host())
+        .extract_addresses();
 
     std::vector<std::string> names, links;
     for (const SampleFile& file : user.shares) {
@@ -141,6 +146,9 @@ TEST(SampleService, HarvestListsEverySampleFileWithALinkThatDownloadsIt) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Fetchers, SampleHarvest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Network" : "Sockets"; });
 
 TEST(SampleService, PagesCarryTheMarkersInTheirEscapedForm) {
   SampleService service = start_sample_service();
