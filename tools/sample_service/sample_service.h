@@ -82,7 +82,7 @@ class SampleService {
 
 // Starts serving the catalogue on 127.0.0.1 at the port (0: an ephemeral one). Throws
 // std::system_error when the port cannot be bound, std::invalid_argument when the catalogue holds
-// a user key, a share id or a download path twice.
+// a user key twice, a share id twice for one user, or a download path twice.
 SampleService start_sample_service(std::uint16_t port = 0,
                                    SampleCatalogue catalogue = builtin_catalogue());
 
