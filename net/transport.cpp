@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 namespace velmora::net::detail {
 namespace {
@@ -66,6 +68,7 @@ struct Progress {
   std::size_t cap;
   bool capped = false;
   Clock::time_point last_activity = Clock::now();
+  std::string content_length;  // of the response being read; empty until its header arrives
 };
 
 std::size_t on_body(char* data, std::size_t size, std::size_t count, void* user) {
@@ -86,9 +89,60 @@ std::size_t on_body(char* data, std::size_t size, std::size_t count, void* user)
   return length;
 }
 
-std::size_t on_header(char*, std::size_t size, std::size_t count, void* user) {
-  static_cast<Progress*>(user)->last_activity = Clock::now();
-  return size * count;
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() &&
+         (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+bool is_content_length(std::string_view name) {
+  constexpr std::string_view expected = "content-length";
+  if (name.size() != expected.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = (name[i] >= 'A' && name[i] <= 'Z') ? static_cast<char>(name[i] + 32) : name[i];
+    if (c != expected[i]) return false;
+  }
+  return true;
+}
+
+// libcurl takes the last of several differing Content-Length values; such a response's length is
+// unknowable (and a way to smuggle a second response into the body), so it ends the transfer.
+bool content_length_agrees(Progress& progress, std::string_view line) {
+  if (line.starts_with("HTTP/")) {
+    progress.content_length.clear();  // a new response: a redirect's or an interim one's
+    return true;
+  }
+  const auto colon = line.find(':');
+  if (colon == std::string_view::npos || !is_content_length(trimmed(line.substr(0, colon)))) {
+    return true;
+  }
+  std::string_view values = line.substr(colon + 1);
+  while (true) {
+    const auto comma = values.find(',');
+    const std::string_view value = trimmed(values.substr(0, comma));
+    if (progress.content_length.empty()) {
+      progress.content_length = std::string(value);
+    } else if (value != progress.content_length) {
+      return false;
+    }
+    if (comma == std::string_view::npos) return true;
+    values.remove_prefix(comma + 1);
+  }
+}
+
+std::size_t on_header(char* data, std::size_t size, std::size_t count, void* user) {
+  auto& progress = *static_cast<Progress*>(user);
+  progress.last_activity = Clock::now();
+  const std::size_t length = size * count;
+  try {
+    if (!content_length_agrees(progress, std::string_view(data, length))) return 0;
+  } catch (...) {
+    return 0;
+  }
+  return length;
 }
 
 long as_millis(std::chrono::milliseconds value) {
@@ -157,7 +211,7 @@ TransferResult transfer(const TransferRequest& request, const FetchLimits& limit
 
     const AddressParts& address = *request.address;
     const std::string url = request_address(address);
-    Progress progress{&result.body, limits.max_body_bytes};
+    Progress progress{&result.body, limits.max_body_bytes, false, Clock::now(), {}};
     CURL* e = easy.get();
 
     bool ok = curl_easy_setopt(e, CURLOPT_URL, url.c_str()) == CURLE_OK;
