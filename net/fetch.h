@@ -26,8 +26,8 @@ text::Text fetch_page_text(std::string_view address);
 // process; tests shrink them.
 struct FetchLimits {
   std::chrono::milliseconds connect_timeout{15'000};
-  // No byte for this long (counted from the start of the request, then from the last byte
-  // received) ends the read.
+  // No byte for this long (counted from the start of the request, then from the last body bytes
+  // or whole header line received) ends the read.
   std::chrono::milliseconds stall_timeout{30'000};
   std::chrono::milliseconds total_timeout{180'000};
   std::size_t max_body_bytes = 64u << 20;
