@@ -17,7 +17,9 @@ struct Corpus {
   Target target;
 };
 
-void PrintTo(const Corpus& corpus, std::ostream* os) { *os << corpus.name; }
+void PrintTo(const Corpus& corpus, std::ostream* os) {
+  *os << corpus.name;
+}
 
 class FuzzCorpus : public ::testing::TestWithParam<Corpus> {};
 
@@ -40,7 +42,9 @@ TEST_P(FuzzCorpus, EveryKeptInputKeepsTheInvariants) {
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpus,
                          ::testing::Values(Corpus{"text_operations", text_operations},
                                            Corpus{"share_listing", share_listing},
-                                           Corpus{"link_analysis", link_analysis}),
+                                           Corpus{"link_analysis", link_analysis},
+                                           Corpus{"address_cutting", address_cutting},
+                                           Corpus{"charset_decoding", charset_decoding}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
