@@ -185,14 +185,20 @@ bool ChkListBox::set_row_check(std::int32_t row, bool flag) {
   return true;
 }
 
-int ChkListBox::check_box_row_at(QPoint point) const {
-  const QModelIndex index = indexAt(point);
-  if (!index.isValid()) return -1;
+QRect ChkListBox::check_box_rect(std::int32_t row) const {
+  if (row < 0 || row >= count()) return {};
+  const QModelIndex index = model()->index(row, 0);
   QStyleOptionViewItem option;
   initViewItemOption(&option);
   option.rect = visualRect(index);
   const auto* delegate = static_cast<const CheckRowDelegate*>(itemDelegate());
-  return delegate->check_box_rect(option, index, this).contains(point) ? index.row() : -1;
+  return delegate->check_box_rect(option, index, this);
+}
+
+int ChkListBox::check_box_row_at(QPoint point) const {
+  const QModelIndex index = indexAt(point);
+  if (!index.isValid()) return -1;
+  return check_box_rect(index.row()).contains(point) ? index.row() : -1;
 }
 
 void ChkListBox::toggle_row(int row) {

@@ -70,13 +70,16 @@ class ChkListBox : public QListWidget {
   // not exist.
   bool set_row_check(std::int32_t row, bool flag = true);
 
+  // Where the row's check box is drawn, in the viewport's coordinates; empty for no such row.
+  QRect check_box_rect(std::int32_t row) const;
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  // The row whose check box lies under the point, else -1.
+  // The row whose check box lies under the point (viewport coordinates), else -1.
   int check_box_row_at(QPoint point) const;
   void toggle_row(int row);
 
