@@ -108,7 +108,8 @@ std::optional<AddressParts> cut_address(std::string_view address, const AddressR
     if (value != 0) parts.port = static_cast<std::uint16_t>(value);
   }
 
-  if (path.empty() || path.front() != '/') parts.path = "/";
+  // push_back rather than assigning "/": GCC 12 at -O3 warns falsely (-Wrestrict) on the assign.
+  if (path.empty() || path.front() != '/') parts.path.push_back('/');
   parts.path += path;
   if (!fits(parts.path, rooms.path)) return std::nullopt;
   return parts;
