@@ -29,8 +29,10 @@ class KeepingReporter : public benchmark::ConsoleReporter {
       if (auto it = m.counters.find("bytes_per_second"); it != m.counters.end()) {
         m.bytes_per_second = it->second;
       }
+      // By function and arguments only, without the run's settings (min_time, real_time...).
       // With repetitions the median wins over the single runs, which come first.
-      std::string name = run.run_name.str();
+      std::string name = run.run_name.function_name;
+      if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
       measured[name] = m;
     }
   }
