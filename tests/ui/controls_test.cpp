@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <climits>
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "ui/controls.h"
@@ -50,6 +51,7 @@ TEST(ChkListBoxRows, SetRowCheckSetsWithoutAFlagAndClearsWithFalse) {
 
 struct MissingRowCase {
   std::int32_t row;
+  friend void PrintTo(const MissingRowCase& c, std::ostream* os) { *os << "row " << c.row; }
 };
 
 class ChkListBoxMissingRow : public ::testing::TestWithParam<MissingRowCase> {};
@@ -162,6 +164,7 @@ struct ProgressCase {
   std::int32_t stored_position;
   int drawn_maximum;
   int drawn_position;
+  friend void PrintTo(const ProgressCase& c, std::ostream* os) { *os << c.what; }
 };
 
 class ProcessBarValues : public ::testing::TestWithParam<ProgressCase> {};
@@ -281,6 +284,7 @@ struct RoundTripCase {
   EditBox::Lines lines;
   std::string put;
   std::string got;
+  friend void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.what; }
 };
 
 class EditBoxRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,7 @@ struct ExportCase {
   const char* what;
   std::vector<bool> marks;
   std::string exported;
+  friend void PrintTo(const ExportCase& c, std::ostream* os) { *os << c.what; }
 };
 
 class ExportTest : public SelectionTest, public ::testing::WithParamInterface<ExportCase> {};

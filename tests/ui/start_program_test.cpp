@@ -4,6 +4,7 @@
 
 #include <QTest>
 #include <QTimer>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ namespace {
 struct EscapeCase {
   const char* what;
   QWidget* (*focus_of)(MainWindow&);
+  friend void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.what; }
 };
 
 class EscapeEndsTheProgram : public ::testing::TestWithParam<EscapeCase> {};
