@@ -61,13 +61,17 @@ if curl -s -o /dev/null --max-time 2 "http://127.0.0.1:$port/"; then
 fi
 
 service_pid=""
-stop_service() {
-  if [[ -n "$service_pid" ]] && kill -0 "$service_pid" 2>/dev/null; then
-    kill "$service_pid" 2>/dev/null || true
-    wait "$service_pid" 2>/dev/null || true
-  fi
+window_pid=""
+stop_children() {
+  local pid
+  for pid in $window_pid $service_pid; do
+    if kill -0 "$pid" 2>/dev/null; then
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+    fi
+  done
 }
-trap stop_service EXIT
+trap stop_children EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
@@ -91,5 +95,11 @@ if ((headless)); then
   build/sample/tools/drive/velmora_drive --host "127.0.0.1:$port" "${drive_args[@]}"
 else
   echo "== starting the window; the service stops when it closes"
-  build/sample/ui/velmora
+  # In the background, so that a signal to this script ends the window too.
+  build/sample/ui/velmora &
+  window_pid=$!
+  code=0
+  wait "$window_pid" || code=$?
+  window_pid=""
+  exit "$code"
 fi
