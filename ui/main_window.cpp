@@ -160,19 +160,33 @@ void MainWindow::extract_addresses() {
     harvest::Harvest harvest(services_.state.get(), view_, services_.fetchers, services_.host);
     harvest.extract_addresses();
   } catch (const harvest::HarvestStop& stop) {
+    keep_rows_paired();
     report_stop(to_qstring(stop.user_message()));
   } catch (const text::MissingMember& missing) {
+    keep_rows_paired();
     report_stop(QStringLiteral("提取下载地址时缺少需要的内容（%1：第 %2 项，共 %3 项），已停止。")
                     .arg(QString::fromStdString(missing.list_label()))
                     .arg(missing.requested())
                     .arg(missing.count()));
   } catch (const std::bad_alloc&) {
+    keep_rows_paired();
     report_stop(QStringLiteral("提取下载地址时内存不足，已停止。"));
   } catch (const std::exception& failure) {
+    keep_rows_paired();
     report_stop(QStringLiteral("提取下载地址时出错，已停止：%1")
                     .arg(QString::fromLocal8Bit(failure.what())));
   } catch (...) {
+    keep_rows_paired();
     report_stop(QStringLiteral("提取下载地址时出现未知错误，已停止。"));
+  }
+}
+
+void MainWindow::keep_rows_paired() {
+  // A stop between a file's name and its link leaves the file list a row longer than the link
+  // list; every file of a later run would then export the link of the file above it. An empty
+  // link row keeps each file on its own link (the file without one exports an empty line).
+  while (选择列表框2.row_count() < 选择列表框1.row_count()) {
+    if (选择列表框2.add_row("") < 0) break;
   }
 }
 

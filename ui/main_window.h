@@ -104,6 +104,7 @@ class MainWindow : public QWidget {
 
  private:
   void report_stop(const QString& message);
+  void keep_rows_paired();
 
   WindowServices services_;
   ControlsHarvestView view_{*this};

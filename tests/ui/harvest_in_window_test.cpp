@@ -206,7 +206,8 @@ TEST_F(HarvestInWindow, AStopIsReportedInItsOwnWordsAndLeavesTheWindowAsItWas) {
   EXPECT_TRUE(service_.asked.empty());
 }
 
-TEST_F(HarvestInWindow, AStopDuringAnalysisKeepsTheRowsSoFarAndTheProgramGoesOn) {
+TEST_F(HarvestInWindow, AStopDuringAnalysisKeepsTheRowsSoFarAndEachLaterFileOnItsOwnLink) {
+  const std::string good_page = service_.pages[link_address("222", "7")];
   service_.pages[link_address("222", "7")] =
       "<div>" + gbk("文件名:") + "no-link.txt" + gbk("文件大小:") + "1KB</div>";
   press_extract();
@@ -214,14 +215,23 @@ TEST_F(HarvestInWindow, AStopDuringAnalysisKeepsTheRowsSoFarAndTheProgramGoesOn)
   EXPECT_FALSE(reports_[0].isEmpty());
   WindowContent c = content_of(*window_);
   EXPECT_EQ(c.names, (std::vector<std::string>{gbk("甲.zip"), "no-link.txt"}));
-  EXPECT_EQ(c.links, (std::vector<std::string>{"http://d.test/111/f.bin"}));
   EXPECT_EQ(c.counter, gbk("共有文件2个，已分析1个页面"));
   EXPECT_EQ(c.status3, "");
 
-  // The window still answers: the file without a link exports an empty line.
+  // The program goes on; a later run's files keep their own links, and the file without a link
+  // exports an empty line.
+  service_.pages[link_address("222", "7")] = good_page;
+  press_extract();
+  EXPECT_EQ(reports_.size(), 1u);
   QTest::mouseClick(&window_->按钮全选, Qt::LeftButton);
   QTest::mouseClick(&window_->按钮2, Qt::LeftButton);
-  EXPECT_EQ(window_->编辑框2.get_text(), "http://d.test/111/f.bin\r\n\r\n");
+  EXPECT_EQ(content_of(*window_).names,
+            (std::vector<std::string>{gbk("甲.zip"), "no-link.txt", gbk("甲.zip"), "b c.txt"}));
+  EXPECT_EQ(window_->编辑框2.get_text(),
+            "http://d.test/111/f.bin\r\n"
+            "\r\n"
+            "http://d.test/111/f.bin\r\n"
+            "http://d.test/222/f.bin\r\n");
 }
 
 TEST_F(HarvestInWindow, AnyOtherFailureIsReportedAndDoesNotEndTheProgram) {
