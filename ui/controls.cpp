@@ -303,16 +303,10 @@ void TransLabel::set_text(std::string_view text) {
   QWidget* window = parentWidget();
   if (!window || !isVisible()) return;
   // Drawn now, not when the event loop next runs: a harvest holds the loop for its whole run.
-  const QRect area = geometry();
-  window->repaint(area);
-  for (QObject* child : window->children()) {
-    if (child == this) break;  // only what lies beneath this label
-    auto* beneath = qobject_cast<QWidget*>(child);
-    if (!beneath || !beneath->isVisible() || beneath->isWindow()) continue;
-    const QRect overlap = beneath->geometry() & area;
-    if (!overlap.isEmpty()) beneath->repaint(overlap.translated(-beneath->pos()));
-  }
-  repaint();
+  // Repainting the window's part under the label paints, in one pass and bottom first, the
+  // window's background there, every control beneath the label (the progress bar under the
+  // counter line) and the label with its new text.
+  window->repaint(geometry());
 }
 
 }  // namespace velmora::ui
