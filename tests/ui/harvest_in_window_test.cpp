@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "harvest/harvest.h"
+#include "tools/sample_service/sample_service.h"
 #include "ui/main_window.h"
 #include "ui_fixtures.h"
 
@@ -241,6 +242,41 @@ TEST_F(HarvestInWindow, AnyOtherFailureIsReportedAndDoesNotEndTheProgram) {
   EXPECT_TRUE(reports_[0].contains(QStringLiteral("socket gone")));
   EXPECT_TRUE(window_->isVisible());
   EXPECT_EQ(window_->选择列表框1.row_count(), 0);
+}
+
+// The whole path as the program runs it: the real fetchers, over loopback, against the sample
+// service's pages (UTF-8, Chinese names), into the window's lists and out through the export.
+TEST(HarvestInWindowOverLoopback, TheSampleUsersFilesAndLinksArriveByteForByte) {
+  sample::SampleService service = sample::start_sample_service(0);
+  harvest::HarvestState state;
+  std::vector<QString> reports;
+  WindowServices services;
+  services.state = state;
+  services.host = service.host();
+  services.report_stop = [&](const QString& message) { reports.push_back(message); };
+  MainWindow window(std::move(services));
+  window.show();
+  window.编辑框1.set_text(sample_address(service.host()));
+
+  QTest::mouseClick(&window.按钮1, Qt::LeftButton);
+  ASSERT_TRUE(reports.empty()) << reports.front().toStdString();
+
+  const sample::SampleUser& user = service.catalogue().front();
+  ASSERT_EQ(user.user_key, sample_user_key);
+  std::vector<std::string> names, exported_names;
+  std::string links;
+  for (const sample::SampleFile& file : user.shares) {
+    names.push_back(gbk(file.name));
+    links += sample::download_link(file, service.host()) + "\r\n";
+  }
+  for (std::int32_t row = 0; row < window.选择列表框1.row_count(); ++row) {
+    exported_names.push_back(window.选择列表框1.row_text(row));
+  }
+  EXPECT_EQ(exported_names, names);
+  QTest::mouseClick(&window.按钮全选, Qt::LeftButton);
+  QTest::mouseClick(&window.按钮2, Qt::LeftButton);
+  EXPECT_EQ(window.编辑框2.get_text(), links);
+  EXPECT_EQ(window.透明标签3.get_text(), gbk("下载地址分析完成。请使用下载工具批量下载！"));
 }
 
 }  // namespace
