@@ -13,6 +13,7 @@ struct Target {
     time_ratio_at_most,    // real time of the candidate / of the baseline <= bound
     speed_at_least,        // bytes per second of the candidate >= bound (baseline unused)
     value_at_most,         // user counter `counter` of the candidate <= bound (baseline unused)
+    time_ratio_shown,      // real time ratio, printed for information; no bound
   };
   std::string what;       // one line saying what is compared
   std::string candidate;  // benchmark run name, as printed by Google Benchmark
