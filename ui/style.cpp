@@ -403,7 +403,11 @@ void FlatStyle::drawComplexControl(ComplexControl control, const QStyleOptionCom
   if (control == CC_GroupBox && qobject_cast<const QGroupBox*>(widget)) {
     if (auto group = qstyleoption_cast<const QStyleOptionGroupBox*>(option)) {
       QStyleOptionGroupBox titled = *group;
-      if (enabled) titled.textColor = colours_.title;
+      if (enabled) {
+        // Some base styles take the title colour from the option, others from the palette.
+        titled.textColor = colours_.title;
+        titled.palette.setColor(QPalette::WindowText, colours_.title);
+      }
       return QProxyStyle::drawComplexControl(control, &titled, painter, widget);
     }
   }
