@@ -328,8 +328,8 @@ SampleUser generated_user(std::string user_key, std::size_t share_count) {
   SampleUser user{std::move(user_key), "批量用户", {}};
   user.shares.reserve(share_count);
   for (std::size_t i = 1; i <= share_count; ++i) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%05zu", i);
+    std::string number = std::to_string(i);
+    if (number.size() < 5) number.insert(0, 5 - number.size(), '0');
     SampleFile file;
     file.share_id = std::to_string(8000000000ULL + i);
     file.name = std::string("批量文件-") + number + ".txt";
