@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 
@@ -18,6 +20,10 @@ struct Measured {
 // Prints as the console reporter does and keeps every run's figures for the targets table.
 class KeepingReporter : public benchmark::ConsoleReporter {
  public:
+  // Colours only on a terminal, so figures piped into a file stay plain text.
+  KeepingReporter()
+      : ConsoleReporter(isatty(STDOUT_FILENO) ? OutputOptions(OO_Tabular | OO_Color) : OO_Tabular) {
+  }
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
