@@ -136,6 +136,15 @@ std::vector<HostileRow> hostile_rows() {
        E::pattern("ab", 1, kBodyCap), E::nothing()},
       {"ContentLengthLargerThanTheBodyThenCloses",
        send_then_close(kOkHead + "Content-Length: 100\r\n\r\nabc"), E::body("abc"), E::nothing()},
+      // Bytes past the announced length, on a connection kept open: they must not become the
+      // start of the next response on a reused connection.
+      {"BytesBeyondTheContentLength",
+       [](const Request&, Connection& c) {
+         c.send(kOkHead +
+                "Content-Length: 5\r\n\r\nhelloHTTP/1.1 200 OK\r\nContent-Length: 4\r\n"
+                "\r\nevil");
+       },
+       E::body("hello"), E::body("hello")},
       {"ChunkedBodyCutMidChunk", send_then_close(kChunkedHead + "5\r\nhello\r\n8\r\nwor"),
        E::body("hellowor"), E::nothing()},
       {"ChunkSizeNotHex", send_then_close(kChunkedHead + "5\r\nhello\r\nzz\r\nabc\r\n0\r\n\r\n"),
