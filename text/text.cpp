@@ -9,8 +9,7 @@ namespace velmora::text {
 
 namespace {
 
-std::string describe_missing(const std::string& label, std::int32_t requested,
-                             std::int32_t count) {
+std::string describe_missing(const std::string& label, std::int32_t requested, std::int32_t count) {
   std::string what = "member " + std::to_string(requested) + " of ";
   what += label.empty() ? std::string("a list") : label;
   what += " is missing: the list has " + std::to_string(count) + " member";
@@ -18,7 +17,9 @@ std::string describe_missing(const std::string& label, std::int32_t requested,
   return what;
 }
 
-bool is_lead_byte(unsigned char byte) { return byte >= 0x80; }
+bool is_lead_byte(unsigned char byte) {
+  return byte >= 0x80;
+}
 
 }  // namespace
 
@@ -45,9 +46,15 @@ void TextList::reserve(std::size_t members, std::size_t bytes) {
   bytes_.reserve(bytes);
 }
 
-std::int32_t count(const TextList& list) noexcept { return list.count(); }
-std::string_view member(const TextList& list, std::int32_t k) { return list.member(k); }
-void append(TextList& list, std::string_view text) { list.append(text); }
+std::int32_t count(const TextList& list) noexcept {
+  return list.count();
+}
+std::string_view member(const TextList& list, std::int32_t k) {
+  return list.member(k);
+}
+void append(TextList& list, std::string_view text) {
+  list.append(text);
+}
 
 TextList split_text(std::string_view text, std::string_view delimiter) {
   return split_text(text, delimiter, std::numeric_limits<std::int32_t>::max());

@@ -104,11 +104,19 @@ TEST(TextMid, ClipsAndRejectsAsStated) {
     std::string expected;
   };
   const Case cases[] = {
-      {"hello", 1, 2, "he"},   {"hello", 5, 1, "o"},   {"hello", 2, 100, "ello"},
-      {"hello", 1, 5, "hello"}, {"hello", 0, 2, ""},   {"hello", -1, 3, ""},
-      {"hello", 6, 1, ""},     {"hello", 2, 0, ""},    {"hello", 2, -1, ""},
-      {"", 1, 1, ""},          {"\xCE\xC4\xBC\xFE", 2, 2, "\xC4\xBC"},
-      {"hello", 2, 2147483647, "ello"}, {"hello", -2147483647 - 1, 5, ""},
+      {"hello", 1, 2, "he"},
+      {"hello", 5, 1, "o"},
+      {"hello", 2, 100, "ello"},
+      {"hello", 1, 5, "hello"},
+      {"hello", 0, 2, ""},
+      {"hello", -1, 3, ""},
+      {"hello", 6, 1, ""},
+      {"hello", 2, 0, ""},
+      {"hello", 2, -1, ""},
+      {"", 1, 1, ""},
+      {"\xCE\xC4\xBC\xFE", 2, 2, "\xC4\xBC"},
+      {"hello", 2, 2147483647, "ello"},
+      {"hello", -2147483647 - 1, 5, ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(text_mid(c.text, c.start, c.length), c.expected)
@@ -122,9 +130,9 @@ TEST(TextRight, ClipsAsStated) {
     std::int32_t n;
     std::string expected;
   };
-  const Case cases[] = {{"hello", 2, "lo"}, {"hello", 5, "hello"}, {"hello", 9, "hello"},
-                        {"hello", 0, ""},   {"hello", -3, ""},     {"", 1, ""},
-                        {"\xCE\xC4\xBC\xFE", 1, "\xFE"}};
+  const Case cases[] = {
+      {"hello", 2, "lo"}, {"hello", 5, "hello"}, {"hello", 9, "hello"},          {"hello", 0, ""},
+      {"hello", -3, ""},  {"", 1, ""},           {"\xCE\xC4\xBC\xFE", 1, "\xFE"}};
   for (const Case& c : cases) EXPECT_EQ(text_right(c.text, c.n), c.expected) << c.text << c.n;
 }
 
@@ -135,8 +143,11 @@ TEST(TextLength, CountsBytes) {
 }
 
 TEST(NumberToText, CoversTheWhole32BitRange) {
-  const std::pair<std::int32_t, std::string> cases[] = {
-      {0, "0"}, {7, "7"}, {-12, "-12"}, {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"}};
+  const std::pair<std::int32_t, std::string> cases[] = {{0, "0"},
+                                                        {7, "7"},
+                                                        {-12, "-12"},
+                                                        {2147483647, "2147483647"},
+                                                        {-2147483647 - 1, "-2147483648"}};
   for (const auto& [value, expected] : cases) EXPECT_EQ(number_to_text(value), expected);
 }
 
