@@ -142,6 +142,10 @@ void fail_next_request_creations(int count) {
   detail::fail_next_request_creations(count);
 }
 
+void refuse_name_lookups(bool refuse) {
+  detail::refuse_name_lookups(refuse);
+}
+
 std::string charset_of(std::string_view content_type) {
   std::string_view rest = content_type;
   while (true) {

@@ -15,6 +15,11 @@ bool root_is_open();
 void fail_next_root_opens(int count);
 void fail_next_request_creations(int count);
 
+// While on, a host written as a name is never looked up: the lookup fails at once, as for a name
+// that does not resolve, and nothing is sent to a name server. Tests turn it on so that an
+// "unresolvable host" case never leaves the machine.
+void refuse_name_lookups(bool refuse);
+
 // The charset parameter of a Content-Type value ("text/html; charset=\"GBK\"" gives "GBK");
 // empty when there is none.
 std::string charset_of(std::string_view content_type);

@@ -18,6 +18,18 @@ constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows N
 constexpr auto kPollSlice = std::chrono::milliseconds(50);
 
 std::atomic<int> g_failing_creations{0};
+std::atomic<bool> g_refusing_names{false};
+
+// Called by libcurl before every lookup, of a name or of a numeric address alike.
+int refuse_lookup(void*, void*, void*) {
+  return 1;
+}
+
+bool is_numeric_host(const AddressParts& address) {
+  if (address.host_is_ipv6) return true;
+  const std::string& host = address.host;
+  return !host.empty() && host.find_first_not_of("0123456789.") == std::string::npos;
+}
 
 // curl_global_init once for the process, cleaned up after everything that used it.
 bool library_ready() {
@@ -195,6 +207,10 @@ void fail_next_request_creations(int count) {
   g_failing_creations = count;
 }
 
+void refuse_name_lookups(bool refuse) {
+  g_refusing_names = refuse;
+}
+
 TransferResult transfer(const TransferRequest& request, const FetchLimits& limits) noexcept {
   TransferResult result;
   try {
@@ -241,6 +257,9 @@ TransferResult transfer(const TransferRequest& request, const FetchLimits& limit
       set(CURLOPT_PASSWORD, address.password.c_str());
     }
     if (request.cache) set(CURLOPT_SHARE, request.cache->impl().share);
+    if (g_refusing_names && !is_numeric_host(address)) {
+      set(CURLOPT_RESOLVER_START_FUNCTION, &refuse_lookup);
+    }
     if (!ok) return result;
 
     Attachment attachment(multi.get(), e);

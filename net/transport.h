@@ -50,5 +50,7 @@ TransferResult transfer(const TransferRequest& request, const FetchLimits& limit
 
 // Test hook: the next `count` request objects fail to be created.
 void fail_next_request_creations(int count);
+// Test hook: while on, hosts written as names fail their lookup without asking a name server.
+void refuse_name_lookups(bool refuse);
 
 }  // namespace velmora::net::detail

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "net/fetch.h"
+#include "net/fetch_internal.h"
 #include "text/text.h"
 #include "tools/loopback_server/loopback_server.h"
 
@@ -21,8 +22,13 @@ class FetchTest : public ::testing::Test {
     quick.stall_timeout = std::chrono::milliseconds(400);
     quick.total_timeout = std::chrono::milliseconds(10000);
     set_fetch_limits(quick);
+    // "Unresolvable" hosts fail here, without a query to the machine's name server.
+    internal::refuse_name_lookups(true);
   }
-  void TearDown() override { set_fetch_limits(saved_); }
+  void TearDown() override {
+    internal::refuse_name_lookups(false);
+    set_fetch_limits(saved_);
+  }
 
   static std::string as_string(const text::ByteSet& bytes) {
     return std::string(bytes.begin(), bytes.end());
