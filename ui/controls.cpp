@@ -1,12 +1,14 @@
 #include "ui/controls.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <memory>
 
@@ -277,6 +279,154 @@ void ProcessBar::draw_range_and_position() {
   }
   setRange(low, high);
   setValue(std::clamp(position_, low, high));
+}
+
+namespace {
+
+// Where the chunk of a horizontal bar ends at a value, as the styles place it.
+int chunk_end(const QStyleOptionProgressBar& option, int value) {
+  const qint64 span = qint64(option.maximum) - option.minimum;
+  return static_cast<int>((qint64(value) - option.minimum) * option.rect.width() / span);
+}
+
+}  // namespace
+
+std::optional<ProcessBar::LookKey> ProcessBar::look_key(
+    const QStyleOptionProgressBar& option) const {
+  const QWidget* window = parentWidget();
+  if (!window || !window->autoFillBackground()) return std::nullopt;
+  if (!(option.state & QStyle::State_Horizontal) || option.invertedAppearance ||
+      option.direction != Qt::LeftToRight || option.textVisible ||
+      option.minimum >= option.maximum || option.rect.isEmpty()) {
+    return std::nullopt;
+  }
+  const qreal pixel_ratio = devicePixelRatioF();
+  if (pixel_ratio != std::floor(pixel_ratio)) return std::nullopt;
+  const QBrush& background = window->palette().brush(window->backgroundRole());
+  if (background.style() != Qt::SolidPattern || background.color().alpha() != 255) {
+    return std::nullopt;
+  }
+  // The picture holds the window's background only; a control beneath would not show.
+  for (const QObject* child : window->children()) {
+    if (child == this) break;  // children are in stacking order, bottom first
+    const auto* sibling = qobject_cast<const QWidget*>(child);
+    if (sibling && !sibling->isWindow() && sibling->isVisible() &&
+        sibling->geometry().intersects(geometry())) {
+      return std::nullopt;
+    }
+  }
+  return LookKey{option.rect.size(), pixel_ratio,    style(),        palette().cacheKey(),
+                 int(option.state),  option.minimum, option.maximum, background.color().rgba()};
+}
+
+QImage ProcessBar::draw_columns(const QStyleOptionProgressBar& option, int left, int right) const {
+  const int width = option.rect.width();
+  const int height = option.rect.height();
+  left = std::clamp(left, 0, width);
+  right = std::clamp(right, left, width);
+  // The style sets clip rectangles of its own, so columns are drawn onto a strip of their own
+  // rather than through a clip. The strip reaches a few pixels further either side, where the
+  // ends of lines cut at its edges may be drawn differently.
+  constexpr int strip_pad = 8;
+  const int strip_left = std::max(left - strip_pad, 0);
+  const int strip_right = std::min(right + strip_pad, width);
+  const auto ratio = static_cast<int>(look_.devicePixelRatio());
+  QImage strip((strip_right - strip_left) * ratio, height * ratio, look_.format());
+  strip.setDevicePixelRatio(ratio);
+  strip.fill(look_key_->background);
+  {
+    QPainter painter(&strip);
+    painter.translate(-strip_left, 0);
+    style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
+  }
+  return strip.copy((left - strip_left) * ratio, 0, (right - left) * ratio, height * ratio);
+}
+
+void ProcessBar::put_columns(const QImage& columns, int left) {
+  QPainter painter(&look_);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(QPoint(std::max(left, 0), 0), columns);
+}
+
+void ProcessBar::update_look(const QStyleOptionProgressBar& option, const LookKey& key) {
+  const int value = option.progress;
+  if (look_key_ == key && value == look_value_) return;
+  const int width = option.rect.width();
+  if (look_key_ != key || value == option.minimum || value == option.maximum ||
+      look_value_ == option.minimum || look_value_ == option.maximum) {
+    if (look_key_ != key) {
+      look_ = QImage(option.rect.size() * key.pixel_ratio, QImage::Format_ARGB32_Premultiplied);
+      look_.setDevicePixelRatio(key.pixel_ratio);
+      look_key_ = key;
+      end_tiles_.assign(static_cast<std::size_t>(width) + 1, QImage());
+    }
+    put_columns(draw_columns(option, 0, width), 0);
+    look_value_ = value;
+    return;
+  }
+  // A position between the ends changes the bar only around the chunk's end, which the styles
+  // round off within the bar's height, and not at all while the end stays on its pixel.
+  const int margin = option.rect.height();
+  const int old_end = chunk_end(option, look_value_);
+  const int new_end = chunk_end(option, value);
+  look_value_ = value;
+  if (old_end == new_end) return;
+  if (std::abs(new_end - old_end) > margin) {
+    const int left = std::min(old_end, new_end) - margin;
+    put_columns(draw_columns(option, left, std::max(old_end, new_end) + margin + 1), left);
+    return;
+  }
+  // A short move, as a harvest makes on every page: the columns around the new end, twice the
+  // margin either side, cover those around the old one. They are kept for each end, since the
+  // analysis moves the chunk over the same ends as the listing before it.
+  QImage& tile = end_tiles_[static_cast<std::size_t>(new_end)];
+  const int left = new_end - 2 * margin;
+  if (tile.isNull()) tile = draw_columns(option, left, new_end + 2 * margin + 1);
+  put_columns(tile, left);
+}
+
+void ProcessBar::paintEvent(QPaintEvent* event) {
+  QStyleOptionProgressBar option;
+  initStyleOption(&option);
+  const std::optional<LookKey> key = look_key(option);
+  if (!key) {
+    look_key_.reset();
+    QProgressBar::paintEvent(event);
+    return;
+  }
+  update_look(option, *key);
+  {
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), look_);
+  }
+  // QProgressBar redraws itself on a new value at the ends and once the chunk has moved a step
+  // (the style's chunk width) from where its own paint event last drew it. That event takes
+  // note of the value, here drawing nothing, often enough that the bar never lags more.
+  const qint64 steps = qint64(option.maximum) - option.minimum;
+  const qint64 chunk = style()->pixelMetric(QStyle::PM_ProgressBarChunkWidth, &option, this);
+  const qint64 moved = std::abs(qint64(option.progress) - recorded_value_) * option.rect.width();
+  const bool at_end = option.progress == option.minimum || option.progress == option.maximum;
+  if (option.progress != recorded_value_ && (at_end || 2 * moved >= chunk * steps)) {
+    recording_paint_ = true;
+    QProgressBar::paintEvent(event);
+    recording_paint_ = false;
+    recorded_value_ = option.progress;
+  }
+}
+
+void ProcessBar::initStyleOption(QStyleOptionProgressBar* option) const {
+  QProgressBar::initStyleOption(option);
+  if (recording_paint_) option->rect = QRect(-64, -64, 1, 1);  // a speck off the bar
+}
+
+void ProcessBar::changeEvent(QEvent* event) {
+  look_key_.reset();  // a new style, palette, state or direction: drawn whole next time
+  QProgressBar::changeEvent(event);
+}
+
+void ProcessBar::resizeEvent(QResizeEvent* event) {
+  look_key_.reset();
+  QProgressBar::resizeEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,15 +2,20 @@
 // operations as code page 936 bytes; rows of a check list box are numbered from 0.
 #pragma once
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionProgressBar>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "text/text.h"
 
@@ -102,12 +107,51 @@ class ProcessBar : public QProgressBar {
   void set_progress_maximum(std::int32_t n);
   void set_progress_position(std::int32_t n);
 
+ protected:
+  // Drawn from a picture of the bar over the window's background: the counter line above the
+  // bar redraws it on every change, and the style takes far longer to draw the whole bar than
+  // to redraw the few columns around the chunk's end that a new position changes.
+  void paintEvent(QPaintEvent* event) override;
+  void initStyleOption(QStyleOptionProgressBar* option) const override;
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  // Everything the bar's look depends on apart from its position.
+  struct LookKey {
+    QSize size;
+    qreal pixel_ratio = 0;
+    const QStyle* style = nullptr;
+    qint64 palette = 0;
+    int state = 0;
+    int minimum = 0;
+    int maximum = 0;
+    QRgb background = 0;
+    bool operator==(const LookKey&) const = default;
+  };
+
   void draw_range_and_position();
+  // The key of the picture the bar can be drawn from, or nothing where it must be drawn by the
+  // style directly (a vertical, inverted, right-to-left or labelled bar, an empty range, a
+  // background that is not one plain colour, or a control beneath it).
+  std::optional<LookKey> look_key(const QStyleOptionProgressBar& option) const;
+  // Brings the picture up to the bar's state: whole where anything but the position changed
+  // or the position is at an end, else only the columns around the old and the new chunk end.
+  void update_look(const QStyleOptionProgressBar& option, const LookKey& key);
+  // The bar as the style draws it over its background, columns [left, right) of it.
+  QImage draw_columns(const QStyleOptionProgressBar& option, int left, int right) const;
+  void put_columns(const QImage& columns, int left);
 
   std::int32_t minimum_ = 0;
   std::int32_t maximum_ = 100;
   std::int32_t position_ = 0;
+
+  QImage look_;  // the bar as last drawn, background included
+  std::optional<LookKey> look_key_;
+  int look_value_ = 0;             // the position drawn into look_
+  std::vector<QImage> end_tiles_;  // by chunk end: the columns around it, as drawn there
+  bool recording_paint_ = false;   // QProgressBar's own paint event runs only to take note
+  int recorded_value_ = -1;        // the value that event took note of last
 };
 
 // A label without a background of its own: left-aligned from the top, wrapping at its width,

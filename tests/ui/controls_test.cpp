@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
@@ -11,8 +12,11 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/controls.h"
+#include "ui/style.h"
 #include "ui_fixtures.h"
 
 namespace velmora::ui {
@@ -205,6 +209,82 @@ TEST(ProcessBar, StartsAtZeroOfAHundredAndALowerMaximumMovesTheDrawnPositionOnly
   bar.set_progress_maximum(90);
   EXPECT_EQ(bar.value(), 80);
 }
+
+// The bar is drawn from a picture of itself that each new position only touches up around the
+// chunk's end; after any series of changes it must look exactly as a bar drawn whole.
+struct BarSeriesCase {
+  const char* what;
+  std::int32_t scheme;  // the visual style on, 0 for the platform's look
+  std::vector<std::pair<std::int32_t, std::int32_t>> steps;  // (maximum, position)
+  friend void PrintTo(const BarSeriesCase& c, std::ostream* os) { *os << c.what; }
+};
+
+std::vector<std::pair<std::int32_t, std::int32_t>> forward_back_forward(std::int32_t maximum) {
+  std::vector<std::pair<std::int32_t, std::int32_t>> steps;
+  for (std::int32_t p = 0; p <= maximum; ++p) steps.emplace_back(maximum, p);
+  for (std::int32_t p = maximum; p >= 0; p -= 7) steps.emplace_back(maximum, p);
+  for (std::int32_t p = 0; p <= maximum / 2; ++p)
+    steps.emplace_back(maximum, p);  // ends seen before
+  return steps;
+}
+
+class ProcessBarLook : public ::testing::TestWithParam<BarSeriesCase> {};
+
+TEST_P(ProcessBarLook, LooksAsABarDrawnWholeAfterEveryChange) {
+  const BarSeriesCase& c = GetParam();
+  apply_visual_style(c.scheme);
+  auto make_host = [](QWidget& host) {
+    host.resize(797, 40);
+    host.setBackgroundRole(QPalette::Button);
+    host.setAutoFillBackground(true);
+  };
+  QWidget host;
+  QWidget plain_host;
+  make_host(host);
+  make_host(plain_host);
+  ProcessBar bar(&host);
+  QProgressBar plain(&plain_host);
+  plain.setTextVisible(false);
+  bar.setGeometry(0, 12, 797, 16);
+  plain.setGeometry(0, 12, 797, 16);
+  for (const auto& [maximum, position] : c.steps) {
+    bar.set_progress_maximum(maximum);
+    bar.set_progress_position(position);
+    plain.setRange(bar.minimum(), bar.maximum());  // the range and value the bar draws
+    plain.setValue(bar.value());
+    const QImage drawn = host.grab(bar.geometry()).toImage();
+    const QImage whole = plain_host.grab(plain.geometry()).toImage();
+    ASSERT_TRUE(drawn == whole) << "maximum " << maximum << ", position " << position;
+  }
+  apply_visual_style(0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Series, ProcessBarLook,
+                         ::testing::Values(BarSeriesCase{"step_by_step_to_the_end_back_and_again",
+                                                         0, forward_back_forward(300)},
+                                           BarSeriesCase{"step_by_step_in_the_flat_look", 1,
+                                                         forward_back_forward(120)},
+                                           BarSeriesCase{"jumps_ends_and_a_new_maximum",
+                                                         0,
+                                                         {{100, 3},
+                                                          {100, 97},
+                                                          {100, 40},
+                                                          {100, 41},
+                                                          {100, 100},
+                                                          {100, 99},
+                                                          {100, 0},
+                                                          {100, 1},
+                                                          {1000, 1},
+                                                          {1000, 2},
+                                                          {1000, 500},
+                                                          {7, 500},
+                                                          {7, 3},
+                                                          {40000, 20000},
+                                                          {40000, 20001},
+                                                          {0, 5},
+                                                          {10, 5},
+                                                          {10, 6}}}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 // ---------------------------------------------------------------------------------------------
 // Labels.
