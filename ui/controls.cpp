@@ -402,11 +402,12 @@ void ProcessBar::paintEvent(QPaintEvent* event) {
   // QProgressBar redraws itself on a new value at the ends and once the chunk has moved a step
   // (the style's chunk width) from where its own paint event last drew it. That event takes
   // note of the value, here drawing nothing, often enough that the bar never lags more.
+  if (option.progress == recorded_value_) return;
   const qint64 steps = qint64(option.maximum) - option.minimum;
   const qint64 chunk = style()->pixelMetric(QStyle::PM_ProgressBarChunkWidth, &option, this);
   const qint64 moved = std::abs(qint64(option.progress) - recorded_value_) * option.rect.width();
   const bool at_end = option.progress == option.minimum || option.progress == option.maximum;
-  if (option.progress != recorded_value_ && (at_end || 2 * moved >= chunk * steps)) {
+  if (at_end || 2 * moved >= chunk * steps) {
     recording_paint_ = true;
     QProgressBar::paintEvent(event);
     recording_paint_ = false;
